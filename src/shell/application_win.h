@@ -33,7 +33,7 @@ class Application {
 
   debug::Logger& logger() { return *logger_; }
   ApplicationData& data() { return *data_; }
-  HtmlExternal& htmlExternal() { return *external_; }
+  HtmlExternal& htmlExternal() { return *external_.get(); }
 
   // Steps of the end of a run.
   // Returns the status the run left (before settling).

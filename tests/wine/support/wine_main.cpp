@@ -1,0 +1,7 @@
+// The Windows tests' main: COM is the tests' own business, per thread.
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
