@@ -140,6 +140,8 @@ HRESULT HtmlExternal::InvokeEx(DISPID id, LCID locale, WORD flags, DISPPARAMS* p
     if (count || named) return DISP_E_BADPARAMCOUNT;
     if (!result) return S_OK;
     ::VariantInit(result);
+    // A deleted property reads as nothing; its mark is not a type any caller could use.
+    if (value.vt == kDeletedType) return S_OK;
     return ::VariantCopy(result, &value);
   }
   if (!(flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF))) {
@@ -155,6 +157,7 @@ HRESULT HtmlExternal::InvokeEx(DISPID id, LCID locale, WORD flags, DISPPARAMS* p
   }
   if (count != 1) return DISP_E_BADPARAMCOUNT;
   if (named != 1 || params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT) return DISP_E_PARAMNOTFOUND;
+  if (value.vt == kDeletedType) value.vt = VT_EMPTY;  // an assignment revives it
   return ::VariantCopy(&value, &params->rgvarg[0]);
 }
 
