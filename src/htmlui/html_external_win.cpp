@@ -4,6 +4,7 @@
 
 #include "core/property_store.h"
 #include "core/text.h"
+#include "htmlui/wizard_window_win.h"
 #include "methods/external_methods_win.h"
 
 namespace stubframework::core {
@@ -191,7 +192,12 @@ void HtmlExternal::setWindow(HWND window) {
   if (methods_) methods_->setWindow(window);
 }
 
-void HtmlExternal::onDocumentComplete(IUnknown*) {}
+void HtmlExternal::onDocumentComplete(IUnknown*) {
+  // A page that never sized the window gets the default size.
+  RECT client;
+  if (window_ && ::GetClientRect(window_, &client) && (client.right == 0 || client.bottom == 0))
+    htmlui::SizeWizardWindow(*this, htmlui::kDefaultWidth, htmlui::kDefaultHeight);
+}
 
 size_t HtmlExternal::getEntries(const htmlui::PublishedEntry** entries) {
   if (entries) *entries = entries_.data();

@@ -1,12 +1,14 @@
 #include "methods/external_methods_win.h"
 
 #include "methods/property_methods_win.h"
+#include "methods/window_methods_win.h"
 #include "shell/application_win.h"
 
 namespace stubframework {
 
 ExternalMethods::ExternalMethods(core::Application* application) : application_(application) {
   RegisterPropertyMethods(*this);
+  RegisterWindowMethods(*this);
 }
 
 debug::LogWriter* ExternalMethods::log() const { return application_ ? &application_->logger() : nullptr; }

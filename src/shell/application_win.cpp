@@ -23,12 +23,18 @@ Application::~Application() {
   external_.reset();
 }
 
-void Application::run(ExternalMethods& methods) {
+void Application::run(ExternalMethods& methods, htmlui::WizardHost& host) {
   external_->publish(methods);
   external_->resetCounters();
+  if (!bundleFolder_.empty()) external_->setPageProperty(L"resourceLocation", bundleFolder_);
 
-  // The wizard needs the page bundle; without it the run has failed.
-  data_->setStatus(2);
+  if (!bundleFolder_.empty()) {
+    win::ComApartment apartment(COINIT_APARTMENTTHREADED);
+    host.showWizard(bundleFolder_, *external_.get());
+  } else {
+    // The wizard needs the page bundle; without it the run has failed.
+    data_->setStatus(2);
+  }
 
   int32_t leftStatus = settleFinalStatus();
   if (leftStatus == 2) dumpPropertiesAndCloseLog();

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "htmlui/html_external_win.h"
+#include "htmlui/wizard_host.h"
 #include "shell/application_data_win.h"
 #include "shell/logger_win.h"
 #include "shell/win_raii.h"
@@ -26,8 +27,9 @@ class Application {
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;
 
-  // Publishes the method table, shows the wizard until it closes and settles the run's end.
-  void run(ExternalMethods& methods);
+  // Publishes the method table, shows the wizard through `host` until it closes and settles
+  // the run's end.
+  void run(ExternalMethods& methods, htmlui::WizardHost& host);
   // The process exit code of this run (the record's, else the registry's "selfupdate_code").
   int32_t exitCode();
 
@@ -45,6 +47,8 @@ class Application {
  private:
   std::unique_ptr<debug::Logger> logger_;
   std::unique_ptr<ApplicationData> data_;
+  // The folder the page bundle was unpacked into (ends with "\"); empty when it was not.
+  std::wstring bundleFolder_;
   win::ComPtr<HtmlExternal> external_;
   win::UniqueHandle instanceMutex_;
 };

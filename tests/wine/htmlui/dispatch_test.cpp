@@ -7,6 +7,7 @@
 #include "htmlui/html_external_win.h"
 #include "shell/application_win.h"
 #include "stub/my_external_methods_win.h"
+#include "support/script_caller.h"
 
 using namespace stubframework;
 
@@ -26,34 +27,13 @@ class Dispatch : public ::testing::Test {
     return [](WORD, DISPPARAMS*, VARIANT*) { return S_OK; };
   }
 
-  DISPID idOf(const wchar_t* name) {
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    DISPID id = 0;
-    external->GetIDsOfNames(IID_NULL, names, 1, 0, &id);
-    return id;
-  }
-
-  // Arguments in script order; they go into the block last first, as an engine puts them.
+  DISPID idOf(const wchar_t* name) { return caller().idOf(name); }
   HRESULT call(const wchar_t* name, WORD flags, std::vector<VARIANT> args, VARIANT* result = nullptr) {
-    std::vector<VARIANT> block(args.rbegin(), args.rend());
-    DISPPARAMS params{block.data(), nullptr, static_cast<UINT>(block.size()), 0};
-    HRESULT hr = external->Invoke(idOf(name), IID_NULL, 0, flags, &params, result, nullptr, nullptr);
-    for (auto& v : block) ::VariantClear(&v);
-    return hr;
+    return caller().call(name, flags, std::move(args), result);
   }
-
-  static VARIANT Text(const wchar_t* text) {
-    VARIANT v;
-    v.vt = VT_BSTR;
-    v.bstrVal = ::SysAllocString(text);
-    return v;
-  }
-  static VARIANT Int(LONG value) {
-    VARIANT v;
-    v.vt = VT_I4;
-    v.lVal = value;
-    return v;
-  }
+  testing_support::ScriptCaller caller() { return testing_support::ScriptCaller(external); }
+  static VARIANT Text(const wchar_t* text) { return testing_support::ScriptCaller::Text(text); }
+  static VARIANT Int(LONG value) { return testing_support::ScriptCaller::Int(value); }
 
   core::Application application{nullptr};
   myexternalmethods::MyExternalMethods methods{&application};

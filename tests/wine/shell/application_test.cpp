@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "core/product.h"
-#include "shell/log_lines.h"
+#include "support/log_lines.h"
 #include "stub/my_external_methods_win.h"
 #include "support/wine_support.h"
 
@@ -12,6 +12,12 @@ using namespace stubframework;
 using namespace testing_support;
 
 namespace {
+
+// Records whether the run asked for the wizard.
+struct CountingWizardHost : htmlui::WizardHost {
+  int shown = 0;
+  void showWizard(const std::wstring&, core::HtmlExternal&) override { ++shown; }
+};
 
 class ApplicationTest : public ::testing::Test {
  protected:
@@ -102,7 +108,9 @@ TEST_F(ApplicationTest, AFailedRunDumpsThePropertiesKeepsTheLogAndRemovesExtract
     myexternalmethods::MyExternalMethods methods(&application);
     application.htmlExternal().setPageProperty(L"pkg__ZIP_Unzip_Folder__", extracted.path());
     application.htmlExternal().setPageProperty(L"note", L"100% sure");
-    application.run(methods);
+    CountingWizardHost host;
+    application.run(methods, host);
+    EXPECT_EQ(host.shown, 0);  // without its pages there is no wizard
     logPath = application.logger().path();
     application.logger().debug(L"after the dump");
 

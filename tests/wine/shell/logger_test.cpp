@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/wine_support.h"
-#include "shell/log_lines.h"
+#include "support/log_lines.h"
 
 using namespace stubframework;
 using namespace testing_support;

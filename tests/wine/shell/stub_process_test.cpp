@@ -2,9 +2,12 @@
 // folder so that everything it leaves behind can be seen.
 #include <gtest/gtest.h>
 
-#include "shell/log_lines.h"
+#include "htmlui/wizard_window_win.h"
+#include "shell/application_win.h"
+#include "support/log_lines.h"
 #include "support/wine_support.h"
 
+using namespace stubframework;
 using namespace testing_support;
 
 namespace {
@@ -29,10 +32,6 @@ class StubProcess : public ::testing::Test {
     ::RegCloseKey(key);
   }
 };
-
-LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
-  return ::DefWindowProcW(window, message, w, l);
-}
 
 }  // namespace
 
@@ -73,13 +72,9 @@ TEST_F(StubProcess, ASecondInstanceRestoresTheFirstWizardAndEnds) {
   // This process plays the first instance: it holds the mutex and a minimised wizard window.
   HANDLE mutex = ::CreateMutexW(nullptr, FALSE, L"QuillonStubFramework");
   ASSERT_NE(mutex, nullptr);
-  WNDCLASSW windowClass{};
-  windowClass.lpfnWndProc = PlainWindowProc;
-  windowClass.hInstance = ::GetModuleHandleW(nullptr);
-  windowClass.lpszClassName = L"HTMLUI";
-  ::RegisterClassW(&windowClass);
-  HWND window = ::CreateWindowExW(0, L"HTMLUI", L"Wizard", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
-                                  windowClass.hInstance, nullptr);
+  core::Application first(nullptr);
+  bool done = false;
+  HWND window = htmlui::CreateWizardWindow(L"", first.htmlExternal(), &done);
   ASSERT_NE(window, nullptr);
   ::ShowWindow(window, SW_SHOWMINIMIZED);
   ASSERT_TRUE(::IsIconic(window));

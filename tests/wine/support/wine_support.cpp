@@ -154,4 +154,31 @@ std::vector<std::wstring> ListFolder(const std::wstring& folder) {
 
 bool PathExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+namespace {
+
+std::map<std::string, ChildRoutine>& Children() {
+  static std::map<std::string, ChildRoutine> children;
+  return children;
+}
+
+}  // namespace
+
+bool RegisterChild(const char* name, ChildRoutine routine) {
+  Children()[name] = routine;
+  return true;
+}
+
+int RunChild(const char* name, int argc, char** argv) {
+  auto found = Children().find(name);
+  return found == Children().end() ? 255 : found->second(argc, argv);
+}
+
+ProgramRun RunChildProgram(const std::string& name, const std::wstring& arguments,
+                           std::chrono::milliseconds timeout) {
+  wchar_t self[MAX_PATH];
+  DWORD length = ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+  return RunProgram(std::wstring(self, length), L"--child " + std::wstring(name.begin(), name.end()) + L" " + arguments,
+                    {}, timeout);
+}
+
 }  // namespace testing_support

@@ -63,4 +63,12 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::vector<std::wstring> ListFolder(const std::wstring& folder);
 bool PathExists(const std::wstring& path);
 
+// Child routines: registered by name at start-up, run by "wine_tests.exe --child NAME ARGS...".
+using ChildRoutine = int (*)(int argc, char** argv);
+bool RegisterChild(const char* name, ChildRoutine routine);
+int RunChild(const char* name, int argc, char** argv);
+// Starts this test program as the child NAME with ARGS and waits for it.
+ProgramRun RunChildProgram(const std::string& name, const std::wstring& arguments = L"",
+                           std::chrono::milliseconds timeout = std::chrono::seconds(60));
+
 }  // namespace testing_support
