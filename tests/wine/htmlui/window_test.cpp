@@ -245,3 +245,41 @@ TEST(MshtmlWizardHost, WithoutTheHtmlEngineTheWizardIsNotShown) {
   EXPECT_EQ(methods.window(), nullptr);
   DeleteRegistryTree(HKEY_CURRENT_USER, kProductSubKey);
 }
+
+// The child: a wizard window sized to 655 x 513; answers the outer size as width * 10000 + height.
+static int SizeChild(int, char**) {
+  core::Application application(nullptr);
+  myexternalmethods::MyExternalMethods methods(&application);
+  application.htmlExternal().publish(methods);
+  bool done = false;
+  HWND window = htmlui::CreateWizardWindow(L"", application.htmlExternal(), &done);
+  if (!window) return 1;
+  ScriptCaller(&application.htmlExternal()).call(L"setWindowSize", 1, {ScriptCaller::Int(655), ScriptCaller::Int(513)});
+  RECT r;
+  ::GetWindowRect(window, &r);
+  ::DestroyWindow(window);
+  return (r.right - r.left) * 10000 + (r.bottom - r.top);
+}
+static const bool kSizeChild = RegisterChild("size", SizeChild);
+
+TEST(WindowDpi, At144DpiTheWindowIsScaled) {
+  // The screen's dpi is read when a process starts: the child runs with the setting changed.
+  HKEY key;
+  ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key, nullptr),
+            ERROR_SUCCESS);
+  DWORD saved = 0, size = sizeof saved, type = 0;
+  bool hadValue = ::RegQueryValueExW(key, L"LogPixels", nullptr, &type, reinterpret_cast<BYTE*>(&saved), &size) ==
+                  ERROR_SUCCESS;
+  DWORD dpi = 144;
+  ::RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+  ProgramRun run = RunChildProgram("size");
+  if (hadValue)
+    ::RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&saved), sizeof saved);
+  else
+    ::RegDeleteValueW(key, L"LogPixels");
+  ::RegCloseKey(key);
+  DeleteRegistryTree(HKEY_CURRENT_USER, kProductSubKey);
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.exitCode, 982u * 10000 + 769);
+}
