@@ -1,0 +1,19 @@
+#pragma once
+// HttpToFileTask: writes one byte range of a resource into an open file at the file's current
+// position, checking every response header against the request and continuing with a new HTTP
+// request from where the data stopped when a response ends early without an error.
+#include <cstdint>
+#include <string>
+
+#include "downloader/engine.h"
+#include "downloader/interfaces.h"
+#include "downloader/task_lock.h"
+
+namespace downloader {
+
+// `file` is borrowed and positioned by the caller at the byte where `offset` belongs. Null when
+// the logger or the engine is missing or memory runs out.
+ITask* CreateHttpToFileTask(IEngine* engine, const std::wstring& url, IFile* file, std::int64_t offset,
+                            std::int64_t size, IHttpToFileCallback* callback, ILogger* logger);
+
+}  // namespace downloader
