@@ -1,6 +1,8 @@
 #include "methods/external_methods_win.h"
 
+#include "methods/file_methods_win.h"
 #include "methods/property_methods_win.h"
+#include "methods/registry_methods_win.h"
 #include "methods/window_methods_win.h"
 #include "shell/application_win.h"
 
@@ -8,6 +10,8 @@ namespace stubframework {
 
 ExternalMethods::ExternalMethods(core::Application* application) : application_(application) {
   RegisterPropertyMethods(*this);
+  RegisterRegistryMethods(*this);
+  RegisterFileMethods(*this);
   RegisterWindowMethods(*this);
 }
 

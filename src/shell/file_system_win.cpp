@@ -2,9 +2,12 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "core/log_format.h"
 #include "core/wide_format.h"
 #include "shell/win_raii.h"
+#include "zip/zip_reader.h"
 
 namespace stubframework::utils {
 namespace {
@@ -88,6 +91,19 @@ bool CreateFolderWithParents(const std::wstring& path) {
   size_t slash = trimmed.find_last_of(L"\\/");
   if (slash != std::wstring::npos && slash > 0) CreateFolderWithParents(trimmed.substr(0, slash));
   return ::CreateDirectoryW(trimmed.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+bool FileCrc32(const std::wstring& path, uint32_t& crc) {
+  crc = 0;
+  win::UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                       nullptr));
+  if (!file) return false;
+  constexpr DWORD kPiece = 1048576;
+  std::unique_ptr<char[]> buffer(new char[kPiece]);
+  DWORD read = 0;
+  while (::ReadFile(file.get(), buffer.get(), kPiece, &read, nullptr) && read > 0)
+    crc = zip::Crc32(crc, buffer.get(), read);
+  return true;
 }
 
 std::wstring UtcTimestamp() { return debug::Timestamp14(debug::CurrentUtcTime()); }

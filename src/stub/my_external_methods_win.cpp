@@ -1,5 +1,6 @@
 #include "stub/my_external_methods_win.h"
 
+#include "methods/file_methods_win.h"
 #include "methods/window_methods_win.h"
 
 namespace myexternalmethods {
@@ -9,6 +10,7 @@ namespace myexternalmethods {
 MyExternalMethods::MyExternalMethods(stubframework::core::Application* application)
     : ExternalMethods(application) {
   stubframework::RegisterMinimizedWindow(*this);
+  stubframework::RegisterSystemFolderMethods(*this);
 }
 
 }  // namespace myexternalmethods
