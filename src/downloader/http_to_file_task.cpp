@@ -41,7 +41,9 @@ class HttpToFileTask : public ITask, public TaskLock<HttpToFileTask, long> {
   std::string etag_;
   long result_ = 0;
   Ref<ILogger> logger_;
-  std::int64_t responseStart_ = 0;  // `offset` when the current request was made
+  std::int64_t responseStart_ = 0;
+ public:
+  std::unique_ptr<IFile> keep_;  // `offset` when the current request was made
 };
 
 // Forwards the HTTP task's calls to the transfer; held only by the HTTP task.
@@ -183,6 +185,14 @@ ITask* CreateHttpToFileTask(IEngine* engine, const std::wstring& url, IFile* fil
                             std::int64_t size, IHttpToFileCallback* callback, ILogger* logger) {
   if (!engine || !logger || !callback || !file) return nullptr;
   return new (std::nothrow) details::Object<HttpToFileTask>(engine, url, file, offset, size, callback, logger);
+}
+
+ITask* CreateHttpToFileTask(IEngine* engine, const std::wstring& url, std::unique_ptr<IFile> view,
+                            std::int64_t offset, std::int64_t size, IHttpToFileCallback* callback, ILogger* logger) {
+  auto* task = static_cast<details::Object<HttpToFileTask>*>(
+      CreateHttpToFileTask(engine, url, view.get(), offset, size, callback, logger));
+  if (task) task->keep_ = std::move(view);
+  return task;
 }
 
 }  // namespace downloader

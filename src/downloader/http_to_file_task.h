@@ -3,6 +3,7 @@
 // position, checking every response header against the request and continuing with a new HTTP
 // request from where the data stopped when a response ends early without an error.
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "downloader/engine.h"
@@ -15,5 +16,8 @@ namespace downloader {
 // the logger or the engine is missing or memory runs out.
 ITask* CreateHttpToFileTask(IEngine* engine, const std::wstring& url, IFile* file, std::int64_t offset,
                             std::int64_t size, IHttpToFileCallback* callback, ILogger* logger);
+// The same over a view that the task owns (a borrowed handle's wrapper).
+ITask* CreateHttpToFileTask(IEngine* engine, const std::wstring& url, std::unique_ptr<IFile> view,
+                            std::int64_t offset, std::int64_t size, IHttpToFileCallback* callback, ILogger* logger);
 
 }  // namespace downloader
