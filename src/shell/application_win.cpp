@@ -13,10 +13,12 @@ namespace stubframework::core {
 Application::Application(HANDLE instanceMutex)
     : logger_(std::make_unique<debug::Logger>()),
       data_(std::make_unique<ApplicationData>()),
+      bundle_(std::make_unique<BundleFolder>(*logger_)),
       external_(win::ComPtr<HtmlExternal>::adopt(new HtmlExternal(data_->pageProperties()))),
       instanceMutex_(instanceMutex) {}
 
 Application::~Application() {
+  bundle_.reset();
   data_.reset();
   logger_.reset();
   instanceMutex_.reset();
@@ -26,11 +28,11 @@ Application::~Application() {
 void Application::run(ExternalMethods& methods, htmlui::WizardHost& host) {
   external_->publish(methods);
   external_->resetCounters();
-  if (!bundleFolder_.empty()) external_->setPageProperty(L"resourceLocation", bundleFolder_);
+  if (bundle_->loaded()) external_->setPageProperty(L"resourceLocation", bundle_->path());
 
-  if (!bundleFolder_.empty()) {
+  if (bundle_->loaded()) {
     win::ComApartment apartment(COINIT_APARTMENTTHREADED);
-    host.showWizard(bundleFolder_, *external_.get());
+    host.showWizard(bundle_->path(), *external_.get());
   } else {
     // The wizard needs the page bundle; without it the run has failed.
     data_->setStatus(2);

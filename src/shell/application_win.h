@@ -9,6 +9,7 @@
 #include "htmlui/html_external_win.h"
 #include "htmlui/wizard_host.h"
 #include "shell/application_data_win.h"
+#include "shell/bundle_folder_win.h"
 #include "shell/logger_win.h"
 #include "shell/win_raii.h"
 
@@ -47,8 +48,7 @@ class Application {
  private:
   std::unique_ptr<debug::Logger> logger_;
   std::unique_ptr<ApplicationData> data_;
-  // The folder the page bundle was unpacked into (ends with "\"); empty when it was not.
-  std::wstring bundleFolder_;
+  std::unique_ptr<BundleFolder> bundle_;
   win::ComPtr<HtmlExternal> external_;
   win::UniqueHandle instanceMutex_;
 };
