@@ -19,12 +19,15 @@
     return JSON.parse(xhr.responseText);
   }
 
-  // Script functions handed to the host, by number; the same function keeps its number.
+  // Script functions handed to the host, by number; the same function keeps its number. The
+  // numbers of each page start at a random base, so that a job started by an earlier page
+  // never calls a function of this one.
   var functions = [];
+  var base = Math.floor(Math.random() * 0x7fffffff) * 1024;
   function functionNumber(f) {
-    for (var i = 0; i < functions.length; ++i) if (functions[i] === f) return i;
+    for (var i = 0; i < functions.length; ++i) if (functions[i] === f) return base + i;
     functions.push(f);
-    return functions.length - 1;
+    return base + functions.length - 1;
   }
 
   function toArg(value) {
@@ -47,7 +50,7 @@
         try { events = JSON.parse(xhr.responseText); } catch (e) { events = []; }
       }
       for (var i = 0; i < events.length; ++i) {
-        var f = functions[events[i]["function"]];
+        var f = functions[events[i]["function"] - base];
         if (f) {
           try { f.apply(null, events[i].args); }
           catch (e) { if (window.console) window.console.error(e); }

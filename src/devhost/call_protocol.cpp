@@ -41,7 +41,7 @@ bool ToArg(const JsonValue& value, ScriptArg& arg, std::string* reason) {
       return true;
     case Type::Object: {
       const JsonValue* id = value.find("function");
-      if (value.members.size() != 1 || !id || !id->integer || *id->integer < 0)
+      if (value.keys.size() != 1 || !id || !id->integer || *id->integer < 0)
         return Fail(reason, "an object argument must be {\"function\": N}");
       arg.kind = ScriptArg::Kind::Function;
       arg.function = *id->integer;
@@ -126,9 +126,28 @@ void EventQueue::push(ScriptEvent event) {
   changed_.notify_all();
 }
 
-std::vector<ScriptEvent> EventQueue::take(std::chrono::milliseconds wait) {
+std::vector<ScriptEvent> EventQueue::take(std::chrono::milliseconds wait, const std::function<bool()>& stillWanted) {
+  constexpr auto kSlice = std::chrono::milliseconds(200);
+  const auto deadline = std::chrono::steady_clock::now() + wait;
   std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait_for(lock, wait, [&] { return closed_ || !events_.empty(); });
+  for (;;) {
+    auto left = deadline - std::chrono::steady_clock::now();
+    auto slice = stillWanted && left > kSlice ? std::chrono::steady_clock::duration(kSlice) : left;
+    if (changed_.wait_for(lock, slice, [&] { return closed_ || !events_.empty(); })) break;
+    if (std::chrono::steady_clock::now() >= deadline) break;
+    if (stillWanted) {
+      lock.unlock();
+      bool wanted = stillWanted();
+      lock.lock();
+      if (!wanted) return {};
+    }
+  }
+  if (stillWanted && !events_.empty()) {
+    lock.unlock();
+    bool wanted = stillWanted();
+    lock.lock();
+    if (!wanted) return {};
+  }
   std::vector<ScriptEvent> out(std::make_move_iterator(events_.begin()), std::make_move_iterator(events_.end()));
   events_.clear();
   return out;

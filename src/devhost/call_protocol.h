@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -56,7 +57,10 @@ std::string EventsJson(const std::vector<ScriptEvent>& events);
 class EventQueue {
  public:
   void push(ScriptEvent event);
-  std::vector<ScriptEvent> take(std::chrono::milliseconds wait);
+  // `stillWanted` is asked between short waits and before taking: once it says no (the
+  // browser has dropped the request, for example on leaving the page) nothing is taken, so
+  // the events stay for the next request.
+  std::vector<ScriptEvent> take(std::chrono::milliseconds wait, const std::function<bool()>& stillWanted = {});
   // Wakes every waiter; later takes do not wait.
   void close();
 

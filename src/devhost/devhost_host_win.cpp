@@ -96,20 +96,21 @@ class Session {
   void setPort(uint16_t port) { port_ = port; }
 
   // On a connection's thread.
-  HttpResponse handle(const HttpRequest& request) {
+  HttpResponse handle(const HttpRequest& request, const std::function<bool()>& clientGone) {
     AccessDecision access = CheckAccess(request, token_, port_);
     if (!access.allowed) return TextResponse(403, "forbidden\n");
-    HttpResponse response = route(request);
+    HttpResponse response = route(request, clientGone);
     if (access.setCookie) response.headers.emplace_back("Set-Cookie", TokenCookie(token_));
     return response;
   }
 
  private:
-  HttpResponse route(const HttpRequest& request) {
+  HttpResponse route(const HttpRequest& request, const std::function<bool()>& clientGone) {
     RouteMatch match = MatchRoute(request);
     switch (match.route) {
       case Route::Call: return call(request);
-      case Route::Events: return JsonResponse(EventsJson(events_.take(kEventsWait)));
+      case Route::Events:
+        return JsonResponse(EventsJson(events_.take(kEventsWait, [&] { return !clientGone(); })));
       case Route::Methods: return JsonResponse(methodsJson_);
       case Route::Shim: {
         HttpResponse r;
@@ -224,7 +225,7 @@ void DevhostWizardHost::showWizard(const std::wstring& bundleFolder, core::HtmlE
     Session session(bundleFolder, external, *token);
     HttpServer server;
     if (!session.bridge().ok() ||
-        !server.start(options_.port, [&session](const HttpRequest& r) { return session.handle(r); })) {
+        !server.start(options_.port, [&session](const HttpRequest& r, const std::function<bool()>& gone) { return session.handle(r, gone); })) {
       PrintLine("devhost: cannot listen on 127.0.0.1:" + std::to_string(options_.port));
       server.stop({});
     } else {

@@ -34,9 +34,14 @@ JsonValue JsonValue::Array(std::vector<JsonValue> items) {
 
 const JsonValue* JsonValue::find(std::string_view key) const {
   const JsonValue* found = nullptr;
-  for (const auto& [name, value] : members)
-    if (name == key) found = &value;
+  for (size_t i = 0; i < keys.size(); ++i)
+    if (keys[i] == key) found = &values[i];
   return found;
+}
+
+void JsonValue::add(std::string key, JsonValue value) {
+  keys.push_back(std::move(key));
+  values.push_back(std::move(value));
 }
 
 namespace {
@@ -142,7 +147,7 @@ class Parser {
       ++i_;
       JsonValue member;
       if (!value(member, depth + 1)) return false;
-      out.members.emplace_back(std::move(key), std::move(member));
+      out.add(std::move(key), std::move(member));
       skipSpace();
       if (i_ >= s_.size()) return false;
       if (s_[i_] == '}') {
@@ -304,11 +309,11 @@ void Write(const JsonValue& v, std::string& out) {
       break;
     case JsonValue::Type::Object:
       out += '{';
-      for (size_t k = 0; k < v.members.size(); ++k) {
+      for (size_t k = 0; k < v.keys.size(); ++k) {
         if (k) out += ", ";
-        out += JsonQuote(v.members[k].first);
+        out += JsonQuote(v.keys[k]);
         out += ": ";
-        Write(v.members[k].second, out);
+        Write(v.values[k], out);
       }
       out += '}';
       break;

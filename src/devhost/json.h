@@ -19,7 +19,10 @@ struct JsonValue {
   std::optional<int64_t> integer;
   std::string text;
   std::vector<JsonValue> items;
-  std::vector<std::pair<std::string, JsonValue>> members;
+  // An object's members as names and values at the same positions (a vector of pairs cannot
+  // hold the type being defined).
+  std::vector<std::string> keys;
+  std::vector<JsonValue> values;
 
   static JsonValue Null() { return {}; }
   static JsonValue Bool(bool b);
@@ -29,6 +32,7 @@ struct JsonValue {
 
   // The member of an object (the last of that name), or null.
   const JsonValue* find(std::string_view key) const;
+  void add(std::string key, JsonValue value);
 };
 
 std::optional<JsonValue> ParseJson(std::string_view text);

@@ -106,9 +106,9 @@ std::string MethodsJson(const std::vector<std::string>& publishedNames) {
     MethodTraits traits = TraitsOf(name);
     JsonValue entry;
     entry.type = JsonValue::Type::Object;
-    entry.members.emplace_back("name", JsonValue::Text(name));
-    entry.members.emplace_back("flags", JsonValue::Int(traits.flags));
-    entry.members.emplace_back("result", JsonValue::Bool(traits.hasResult));
+    entry.add("name", JsonValue::Text(name));
+    entry.add("flags", JsonValue::Int(traits.flags));
+    entry.add("result", JsonValue::Bool(traits.hasResult));
     list.items.push_back(std::move(entry));
   }
   return WriteJson(list);

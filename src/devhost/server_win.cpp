@@ -20,6 +20,19 @@ bool SendAll(SOCKET s, const std::string& bytes) {
   return true;
 }
 
+// Readable with nothing to read: the peer has closed (or reset) the connection.
+bool PeerClosed(SOCKET s) {
+  fd_set readable;
+  FD_ZERO(&readable);
+  FD_SET(s, &readable);
+  timeval now{0, 0};
+  int ready = ::select(0, &readable, nullptr, nullptr, &now);
+  if (ready == 0) return false;
+  if (ready < 0) return true;
+  char c;
+  return ::recv(s, &c, 1, MSG_PEEK) <= 0;
+}
+
 }  // namespace
 
 bool HttpServer::start(uint16_t port, Handler handler) {
@@ -91,7 +104,7 @@ void HttpServer::serve(Connection& connection) {
     HttpResponse response;
     if (parse.status == HttpParseStatus::Complete) {
       try {
-        response = handler_(parse.request);
+        response = handler_(parse.request, [s] { return PeerClosed(s); });
       } catch (...) {
         response = TextResponse(500, "internal error\n");
       }

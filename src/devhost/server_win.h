@@ -17,8 +17,9 @@ namespace stubframework::devhost {
 
 class HttpServer {
  public:
-  // Runs on the connection's thread; must not throw.
-  using Handler = std::function<HttpResponse(const HttpRequest&)>;
+  // Runs on the connection's thread; must not throw. `clientGone` tells whether the browser
+  // has closed the connection meanwhile.
+  using Handler = std::function<HttpResponse(const HttpRequest&, const std::function<bool()>& clientGone)>;
 
   HttpServer() = default;
   ~HttpServer() { stop({}); }

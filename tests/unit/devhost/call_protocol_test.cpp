@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 #include "devhost/call_protocol.h"
@@ -86,4 +87,23 @@ TEST(DevhostEventQueue, TakesEverythingInOrderAndWakesOnPushOrClose) {
   EXPECT_TRUE(queue.take(30s).empty());
   closer.join();
   EXPECT_LT(std::chrono::steady_clock::now() - start, 20s);
+}
+
+TEST(DevhostEventQueue, ARequestNoLongerWantedLeavesTheEventsForTheNext) {
+  EventQueue queue;
+  std::atomic<bool> wanted{true};
+  std::thread dropper([&] {
+    std::this_thread::sleep_for(50ms);
+    wanted = false;
+  });
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(queue.take(30s, [&] { return wanted.load(); }).empty());
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
+  dropper.join();
+
+  queue.push({3, {}});
+  EXPECT_TRUE(queue.take(1s, [] { return false; }).empty());
+  auto next = queue.take(1s, [] { return true; });
+  ASSERT_EQ(next.size(), 1u);
+  EXPECT_EQ(next[0].function, 3);
 }
