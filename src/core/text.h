@@ -9,6 +9,8 @@
 
 namespace stubframework::utils {
 
+// Appends the UTF-8 bytes of one code point (at most U+10FFFF).
+void AppendUtf8(std::string& out, uint32_t codePoint);
 // UTF-8 bytes of a wide text; an unpaired surrogate becomes U+FFFD.
 std::string ToUtf8(std::wstring_view text);
 // Wide text of UTF-8 bytes; nullopt when the bytes are not valid UTF-8.

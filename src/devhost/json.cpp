@@ -1,5 +1,7 @@
 #include "devhost/json.h"
 
+#include "core/text.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -47,24 +49,6 @@ void JsonValue::add(std::string key, JsonValue value) {
 namespace {
 
 constexpr int kMaxDepth = 64;
-
-void AppendUtf8(std::string& out, uint32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
 
 // Length of the valid UTF-8 sequence at s[i], or 0.
 size_t Utf8SequenceLength(std::string_view s, size_t i) {
@@ -231,7 +215,7 @@ class Parser {
             } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
               cp = 0xFFFD;
             }
-            AppendUtf8(out, cp);
+            utils::AppendUtf8(out, cp);
             break;
           }
           default: return false;
