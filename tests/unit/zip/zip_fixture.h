@@ -40,6 +40,17 @@ inline void Set32(std::string& bytes, size_t at, uint32_t value) {
   for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
+// A copy of `bytes` with a 16-bit or 32-bit little-endian field at `at` replaced.
+inline std::string WithField(std::string bytes, size_t at, uint32_t value, bool sixteen) {
+  if (sixteen) {
+    bytes[at] = static_cast<char>(value & 0xFF);
+    bytes[at + 1] = static_cast<char>((value >> 8) & 0xFF);
+  } else {
+    Set32(bytes, at, value);
+  }
+  return bytes;
+}
+
 inline uint32_t Get32(const std::string& bytes, size_t at) {
   return stubframework::zip::format::Read32(reinterpret_cast<const unsigned char*>(bytes.data() + at));
 }

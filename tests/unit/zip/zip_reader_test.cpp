@@ -163,13 +163,7 @@ TEST(ZipReader, RefusesInconsistentEndRecordsAndDirectories) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    std::string bad = good;
-    if (c.sixteen) {
-      bad[c.at] = static_cast<char>(c.value & 0xFF);
-      bad[c.at + 1] = static_cast<char>(c.value >> 8);
-    } else {
-      Set32(bad, c.at, c.value);
-    }
+    std::string bad = WithField(good, c.at, c.value, c.sixteen);
     ZipReader reader;
     EXPECT_FALSE(reader.open(bad.size(), MemoryReader(bad)));
   }
@@ -195,13 +189,7 @@ TEST(ZipReader, ExtractionChecksSizeCrcMethodAndFlags) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    std::string bad = good;
-    if (c.sixteen) {
-      bad[c.at] = static_cast<char>(c.value & 0xFF);
-      bad[c.at + 1] = static_cast<char>(c.value >> 8);
-    } else {
-      Set32(bad, c.at, c.value);
-    }
+    std::string bad = WithField(good, c.at, c.value, c.sixteen);
     ZipReader reader;
     ASSERT_TRUE(reader.open(bad.size(), MemoryReader(bad)));
     bool ok = true;
