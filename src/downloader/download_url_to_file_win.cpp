@@ -101,6 +101,7 @@ class BSCHolder final : public IBindStatusCallback {
           if (hr != kPending && hr != S_FALSE) return hr;
           break;
         }
+        if (!read) break;  // a stream that answers success with nothing would be read forever
       }
     }
     return inner_ ? inner_->OnDataAvailable(flags, size, format, medium) : E_NOTIMPL;
@@ -122,12 +123,17 @@ class BSCHolder final : public IBindStatusCallback {
 }  // namespace
 
 long DownloadUrlToFile(const std::wstring& url, const std::wstring& path, IBindStatusCallback* inner) {
+  return DownloadUrlToFileWith(&::URLOpenPullStreamW, url, path, inner);
+}
+
+long DownloadUrlToFileWith(PullStreamOpener open, const std::wstring& url, const std::wstring& path,
+                           IBindStatusCallback* inner) {
   stubframework::win::UniqueHandle file(
       ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return ResultFromError(::GetLastError());
   auto* holder = new (std::nothrow) BSCHolder(file.get(), inner);
   if (!holder) return kOutOfMemory;
-  long result = ::URLOpenPullStreamW(nullptr, url.c_str(), 0, holder);
+  long result = open(nullptr, url.c_str(), 0, holder);
   if (SUCCEEDED(result)) {
     bool quit = false;
     while (holder->result == kPending) {

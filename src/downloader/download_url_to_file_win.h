@@ -14,6 +14,12 @@ namespace downloader {
 // thread). 0, 1 (ended without error but shorter than announced), or a failure code.
 long DownloadUrlToFile(const std::wstring& url, const std::wstring& path, IBindStatusCallback* inner);
 
+// The same over another pull-mode opener with `URLOpenPullStreamW`'s contract: the tests drive the
+// holder through a stand-in binding where the system's moniker library lacks the function.
+using PullStreamOpener = HRESULT(WINAPI*)(IUnknown*, LPCWSTR, DWORD, IBindStatusCallback*);
+long DownloadUrlToFileWith(PullStreamOpener open, const std::wstring& url, const std::wstring& path,
+                           IBindStatusCallback* inner);
+
 }  // namespace downloader
 
 namespace stubframework::core {

@@ -41,9 +41,10 @@ class HttpToFileTask : public ITask, public TaskLock<HttpToFileTask, long> {
   std::string etag_;
   long result_ = 0;
   Ref<ILogger> logger_;
-  std::int64_t responseStart_ = 0;
+  std::int64_t responseStart_ = 0;  // `offset` when the current request was made
+
  public:
-  std::unique_ptr<IFile> keep_;  // `offset` when the current request was made
+  std::unique_ptr<IFile> keep_;  // the file view the transfer owns, when it was given one
 };
 
 // Forwards the HTTP task's calls to the transfer; held only by the HTTP task.

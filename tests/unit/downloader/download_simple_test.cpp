@@ -30,11 +30,21 @@ std::string Package(std::size_t size) {
 class Receiver : public IDownloadCallback {
  public:
   void OnProgress(std::int64_t current, std::int64_t total) override {
-    std::lock_guard guard(lock);
-    progress.push_back({current, total});
+    {
+      std::lock_guard guard(lock);
+      progress.push_back({current, total});
+    }
+    changed.notify_all();
   }
   void OnComplete(long code) override { done.set(code); }
+  // True once the download has reported at least `bytes`; false after ten seconds without.
+  bool waitForProgress(std::int64_t bytes) {
+    std::unique_lock guard(lock);
+    return changed.wait_for(guard, std::chrono::seconds(10),
+                            [&] { return !progress.empty() && progress.back().first >= bytes; });
+  }
   std::mutex lock;
+  std::condition_variable changed;
   std::vector<std::pair<std::int64_t, std::int64_t>> progress;
   Completion<long> done;
 };
@@ -54,7 +64,7 @@ struct Setup {
   std::string meta{};  // defaults to the content's
   std::optional<std::string> local{};
   std::function<ScriptedResponse(const RangeRequest&)> package{};  // defaults to a range server
-  std::chrono::milliseconds cancelAfter{0};
+  std::int64_t cancelAtProgress{0};  // cancel once this much has been reported
   std::chrono::milliseconds pieceDelay{0};
 };
 
@@ -78,8 +88,8 @@ DownloadRun RunDownload(Setup s) {
                                          L"C:\\p.bin", receiver.get(), run.logger.get());
   EXPECT_NE(task, nullptr);
   task->Start();
-  if (s.cancelAfter.count()) {
-    std::this_thread::sleep_for(s.cancelAfter);
+  if (s.cancelAtProgress) {
+    EXPECT_TRUE(receiver->waitForProgress(s.cancelAtProgress));
     task->Cancel();
   }
   EXPECT_TRUE(receiver->done.wait());
@@ -169,9 +179,10 @@ TEST(DownloadSimpleTask, BadMetaAndRefusedPackageEndWithTheirCodes) {
 
 TEST(DownloadSimpleTask, CancelDuringTheTransferKeepsThePartialFile) {
   const std::string content = Package(6 * MiB);
-  DownloadRun run = RunDownload({.content = content, .cancelAfter = std::chrono::milliseconds(120),
+  DownloadRun run = RunDownload({.content = content, .cancelAtProgress = 262144,
                          .pieceDelay = std::chrono::milliseconds(20)});
   EXPECT_EQ(run.result, kAborted);
+  EXPECT_LT(run.progress.back().first, static_cast<std::int64_t>(content.size()));
   ASSERT_EQ(run.requests.size(), 1u);
   EXPECT_EQ(run.file.size(), content.size());  // presized; what arrived stays
   EXPECT_TRUE(run.file.substr(0, 262144) == content.substr(0, 262144));
