@@ -244,5 +244,21 @@ class Blocking(unittest.TestCase):
         self.assertEqual(os.path.getsize(path), 800)
 
 
+class InProcess(unittest.TestCase):
+    def test_engine_tasks_in_a_windows_process(self):
+        """The WinINet tasks driven directly by wine_tests.exe against these servers."""
+        publish('engine.bin', content(2 * MiB + 5, 11))
+        publish('empty-engine.bin', b'')
+        env = dict(os.environ, IG_BUILD_DIR=BUILD,
+                   IG_ENGINE_NGINX=nginx(''), IG_ENGINE_FAULT=fault('', '')[:-1],
+                   IG_ENGINE_NGINX_LOG=wine_path(os.path.join(WORK, 'nginx', 'access.log')),
+                   IG_ENGINE_WWW=wine_path(WWW))
+        r = subprocess.run([RUN, os.path.join(BUILD, 'bin', 'wine_tests.exe'), '--gtest_filter=EngineOverHttp.*'],
+                           capture_output=True, text=True, env=env, timeout=300)
+        self.assertEqual(r.returncode, 0, r.stdout + r.stderr)
+        self.assertNotIn('SKIPPED', r.stdout, r.stdout)
+        self.assertIn('[  PASSED  ] 4 tests.', r.stdout, r.stdout)
+
+
 if __name__ == '__main__':
     unittest.main(argv=[sys.argv[0], '-v'])
