@@ -1,6 +1,6 @@
 // The engine's WinINet tasks in this process against the servers that engine_test.py starts:
 // what a request sends, how an empty or overlong answer ends, and a cancel that lands while the
-// data trickles. The script passes the servers' addresses; without them these tests skip.
+// data trickles. The script runs them with the servers' addresses; without those they skip.
 #include <gtest/gtest.h>
 
 #include <algorithm>
