@@ -5,10 +5,10 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 #include <string>
 
+#include "core/text.h"
 #include "downloader/platform_win.h"
 #include "downloader/result_codes.h"
 #include "shell/download_logger.h"
@@ -22,7 +22,7 @@ namespace {
 
 std::wstring Setting(const char* name) {
   const char* value = std::getenv(name);
-  return value ? std::wstring(value, value + std::strlen(value)) : std::wstring();
+  return value ? stubframework::utils::FromUtf8(value).value_or(L"") : std::wstring();
 }
 
 class EngineOverHttp : public ::testing::Test {
@@ -36,11 +36,15 @@ class EngineOverHttp : public ::testing::Test {
       GTEST_SKIP() << "run by engine_test.py, which starts the servers";
     logger_ = Ref<ILogger>::adopt(stubframework::debug::DownloadLogger::Create(nullptr));
   }
-  // Access-log lines for `path` written after `mark` lines (nginx writes them after the answer).
-  std::vector<std::string> RequestsSince(std::size_t mark, const std::string& path) {
+  // The access log once nginx has written the lines of the answers given (it writes them after).
+  std::string SettledLog() {
     ::Sleep(200);
+    return ReadFileBytes(nginxLog_);
+  }
+  // Access-log lines for `path` written after `mark` lines.
+  std::vector<std::string> RequestsSince(std::size_t mark, const std::string& path) {
     std::vector<std::string> lines;
-    const std::string log = ReadFileBytes(nginxLog_);
+    const std::string log = SettledLog();
     std::size_t at = 0, index = 0;
     while (at < log.size()) {
       std::size_t end = log.find('\n', at);
@@ -52,8 +56,7 @@ class EngineOverHttp : public ::testing::Test {
     return lines;
   }
   std::size_t LogMark() {
-    ::Sleep(200);
-    const std::string log = ReadFileBytes(nginxLog_);
+    const std::string log = SettledLog();
     return static_cast<std::size_t>(std::count(log.begin(), log.end(), '\n'));
   }
 
@@ -109,16 +112,12 @@ class FileReceiver : public IHttpToFileCallback {
 
 class DownloadReceiver : public IDownloadCallback {
  public:
-  DownloadReceiver() : progressed_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
   void OnProgress(std::int64_t current, std::int64_t) override {
-    if (current >= 65536) ::SetEvent(progressed_.get());
+    if (current >= 65536) someData.set(true);
   }
   void OnComplete(long code) override { done.set(code); }
-  bool waitForData() { return ::WaitForSingleObject(progressed_.get(), 30000) == WAIT_OBJECT_0; }
+  Waited<bool> someData;
   Waited<long> done;
-
- private:
-  stubframework::win::UniqueHandle progressed_;
 };
 
 TEST_F(EngineOverHttp, OffsetWithoutSizeSendsNoRange) {
@@ -177,7 +176,7 @@ TEST_F(EngineOverHttp, CancelWhileTheDataTricklesKeepsThePartialFile) {
                                                                logger_.get()));
   ASSERT_TRUE(task);
   task->Start();
-  ASSERT_TRUE(receiver->waitForData());
+  ASSERT_TRUE(receiver->someData.wait());
   task->Cancel();
   ASSERT_TRUE(receiver->done.wait());
   EXPECT_EQ(receiver->done.value_, kAborted);
